@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,6 +65,10 @@ class TextArray {
  private:
   std::vector<Text> members_;
 };
+
+// Writes the bytes as they are (test failures and diagnostics).
+std::ostream& operator<<(std::ostream& out, const Text& text);
+std::ostream& operator<<(std::ostream& out, const Bytes& bytes);
 
 // ReplaceText's count for "every occurrence"; any negative count means the same.
 inline constexpr int32_t kAllOccurrences = -1;
