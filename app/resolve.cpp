@@ -39,6 +39,8 @@ ShareResolution ResolveShareLink(const Text& shareText, int32_t timeoutSeconds) 
   return result;
 }
 
-Text ResolveShareText(const Text& shareText) { return ResolveShareLink(shareText).playAddress; }
+Text ResolveShareText(const Text& shareText) {
+  return ResolveShareLink(shareText).playAddress;
+}
 
 }  // namespace quolvane

@@ -9,9 +9,14 @@
 namespace quolvane {
 namespace {
 
+// As VariantChangeType writes a double: whole numbers below 1e15 in full, others with
+// up to 15 significant digits.
 std::string NumberText(double value) {
   char buffer[64];
-  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  bool whole = std::trunc(value) == value && std::fabs(value) < 1e15;
+  auto [end, error] =
+      whole ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
   if (error != std::errc{}) return {};
   return std::string(buffer, end);
 }
@@ -36,7 +41,9 @@ std::optional<double> ParseNumber(const std::u16string& wide) {
 
 }  // namespace
 
-Variant Variant::FromText(const Text& text) { return Variant(AnsiToWide(text.View())); }
+Variant Variant::FromText(const Text& text) {
+  return Variant(AnsiToWide(text.View()));
+}
 
 const bool* Variant::AsBool() const {
   const auto* held = std::get_if<BoolValue>(&value_);
