@@ -1,0 +1,32 @@
+# The Debian package of the Linux build: `cmake --build --preset release --target package`.
+# It holds whatever the install rules put under the prefix: quolvane, quolvane-resolve,
+# the .desktop file and the icons.
+if(WIN32)
+  return()
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quolvane)
+set(CPACK_PACKAGE_VENDOR Quolvane)
+set(CPACK_PACKAGE_CONTACT "Quolvane maintainers <maintainers@quolvane.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Douyin share text to watermark-free play address")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Douyin share text to watermark-free play address
+ Paste the share text of a Douyin short video into the window and click Parse:
+ Quolvane picks out the link, fetches the page behind it and writes the video's
+ watermark-free play address, which Download opens in the browser.
+ .
+ quolvane-resolve does the same on the command line, for many links at once.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_STRIP_FILES ON)
+
+# The libraries come from dpkg-shlibdeps; what the binaries start or load at run time
+# does not show up there: the opener behind Download, and Qt's platform plugins.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, qt6-qpa-plugins")
+# The window's texts are Chinese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei | fonts-noto-cjk")
+
+include(CPack)
