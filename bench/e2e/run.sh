@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
-resolve=${1:-$root/build/release/app/quolvane-resolve}
+resolve=${1:-$root/build/release/app/cli/quolvane-resolve}
 port=${QUOLVANE_BENCH_PORT:-18390}
 "$root/scripts/setup" hyperfine curl time python3
 [ -x "$resolve" ] || { echo "build quolvane-resolve first (scripts/run builds it)" >&2; exit 1; }
