@@ -11,12 +11,11 @@ set(CPACK_PACKAGE_VENDOR Quolvane)
 set(CPACK_PACKAGE_CONTACT "Quolvane maintainers <maintainers@quolvane.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Douyin share text to watermark-free play address")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Douyin share text to watermark-free play address
- Paste the share text of a Douyin short video into the window and click Parse:
- Quolvane picks out the link, fetches the page behind it and writes the video's
- watermark-free play address, which Download opens in the browser.
- .
- quolvane-resolve does the same on the command line, for many links at once.")
+  "Paste the share text of a Douyin short video into the window and click Parse:
+Quolvane picks out the link, fetches the page behind it and writes the video's
+watermark-free play address, which Download opens in the browser.
+
+quolvane-resolve does the same on the command line, for many links at once.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
