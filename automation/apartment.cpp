@@ -17,7 +17,9 @@ void ApartmentLeave() {
   --tDepth;
 }
 
-int ApartmentDepth() { return tDepth; }
+int ApartmentDepth() {
+  return tDepth;
+}
 
 // OLE start-up sets up the thread's apartment for the life of the process.
 void OleStartup() {

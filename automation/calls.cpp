@@ -40,8 +40,12 @@ thread_local std::string tFailureReason;
 void SetCallFailureReason(std::string_view reason) {
   if (tFailureReason.empty()) tFailureReason.assign(reason);
 }
-std::string LastCallFailureReason() { return tFailureReason; }
-void ClearCallFailureReason() { tFailureReason.clear(); }
+std::string LastCallFailureReason() {
+  return tFailureReason;
+}
+void ClearCallFailureReason() {
+  tFailureReason.clear();
+}
 
 bool MemberNameEquals(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -16,14 +16,14 @@ namespace quolvane {
 // Arg is a left-out optional argument: dropped at the end, passed as missing inside.
 struct Arg {
   Arg() : value(Variant::MakeMissing()) {}
-  Arg(const Text& text) : value(Variant::FromText(text)) {}     // NOLINT
-  Arg(const char* text) : value(Variant::FromText(text)) {}     // NOLINT
-  Arg(int32_t number) : value(Variant::FromInt(number)) {}      // NOLINT
-  Arg(double number) : value(Variant::FromReal(number)) {}      // NOLINT
-  Arg(bool flag) : value(Variant::FromBool(flag)) {}            // NOLINT
-  Arg(const Bytes& bytes) : value(Variant::FromBytes(bytes)) {}  // NOLINT
+  Arg(const Text& text) : value(Variant::FromText(text)) {}             // NOLINT
+  Arg(const char* text) : value(Variant::FromText(text)) {}             // NOLINT
+  Arg(int32_t number) : value(Variant::FromInt(number)) {}              // NOLINT
+  Arg(double number) : value(Variant::FromReal(number)) {}              // NOLINT
+  Arg(bool flag) : value(Variant::FromBool(flag)) {}                    // NOLINT
+  Arg(const Bytes& bytes) : value(Variant::FromBytes(bytes)) {}         // NOLINT
   Arg(const ComObject& object) : value(Variant::FromObject(object)) {}  // NOLINT
-  Arg(const Variant& variant) : value(variant) {}               // NOLINT
+  Arg(const Variant& variant) : value(variant) {}                       // NOLINT
   Variant value;
 };
 inline const Arg kOmitted{};

@@ -47,7 +47,9 @@ class Variant {
   [[nodiscard]] const int32_t* AsInt() const { return std::get_if<int32_t>(&value_); }
   [[nodiscard]] const double* AsReal() const { return std::get_if<double>(&value_); }
   [[nodiscard]] const bool* AsBool() const;
-  [[nodiscard]] const std::u16string* AsWide() const { return std::get_if<std::u16string>(&value_); }
+  [[nodiscard]] const std::u16string* AsWide() const {
+    return std::get_if<std::u16string>(&value_);
+  }
   [[nodiscard]] const Bytes* AsBytes() const { return std::get_if<Bytes>(&value_); }
   [[nodiscard]] const ComObject* AsObject() const { return std::get_if<ComObject>(&value_); }
 

@@ -1,0 +1,62 @@
+# cmake -DOBJDUMP=... -DBUILD_DIR=... -DMUST_INCLUDE=name.exe -P check_imports.cmake
+# Fails when an .exe under BUILD_DIR imports a DLL that Windows does not ship.
+set(system_dlls
+  advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll
+  oleaut32.dll shell32.dll shlwapi.dll user32.dll uxtheme.dll version.dll winhttp.dll
+  ws2_32.dll)
+
+cmake_minimum_required(VERSION 3.25)  # globbing does not follow symbolic links
+
+# Wine's prefix holds Windows' own programs (and a link to /): not ours to check.
+file(GLOB children LIST_DIRECTORIES true "${BUILD_DIR}/*")
+set(programs "")
+foreach(child IN LISTS children)
+  get_filename_component(child_name "${child}" NAME)
+  if(child_name MATCHES "^wineprefix" OR child_name STREQUAL "CMakeFiles")
+    continue()
+  endif()
+  if(IS_DIRECTORY "${child}")
+    file(GLOB_RECURSE found "${child}/*.exe")
+  elseif(child MATCHES "\\.exe$")
+    set(found "${child}")
+  else()
+    set(found "")
+  endif()
+  list(APPEND programs ${found})
+endforeach()
+list(FILTER programs EXCLUDE REGEX "/CMakeFiles/")
+set(found_required FALSE)
+set(failures "")
+foreach(program IN LISTS programs)
+  get_filename_component(name "${program}" NAME)
+  if(name STREQUAL MUST_INCLUDE)
+    set(found_required TRUE)
+  endif()
+  execute_process(COMMAND "${OBJDUMP}" -p "${program}"
+    OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    string(APPEND failures "${name}: objdump failed\n")
+    continue()
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+  if(NOT imports)
+    string(APPEND failures "${name}: no import table found\n")
+  endif()
+  foreach(line IN LISTS imports)
+    string(REPLACE "DLL Name: " "" dll "${line}")
+    string(STRIP "${dll}" dll)
+    string(TOLOWER "${dll}" dll)
+    if(NOT dll IN_LIST system_dlls)
+      string(APPEND failures "${name} imports ${dll}\n")
+    endif()
+  endforeach()
+endforeach()
+
+if(NOT found_required)
+  message(FATAL_ERROR "${MUST_INCLUDE} not found under ${BUILD_DIR}: nothing checked")
+endif()
+if(failures)
+  message(FATAL_ERROR "imports outside Windows:\n${failures}")
+endif()
+list(LENGTH programs count)
+message(STATUS "${count} programs import only system DLLs")
