@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/hex_dump.h"
+
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,26 +14,6 @@ namespace quolvane {
 namespace {
 
 using namespace std::string_view_literals;
-
-std::string Units(std::u16string_view wide) {
-  std::string out;
-  char unit[8];
-  for (char16_t c : wide) {
-    std::snprintf(unit, sizeof unit, "%04X ", static_cast<unsigned>(c));
-    out += unit;
-  }
-  return out;
-}
-
-std::string Hex(std::string_view bytes) {
-  std::string out;
-  char byte[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(byte, sizeof byte, "%02X ", c);
-    out += byte;
-  }
-  return out;
-}
 
 constexpr char16_t kBad = 0xFFFD;
 

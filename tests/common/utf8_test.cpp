@@ -1,6 +1,8 @@
 // UTF-8 <-> UTF-16: invalid input becomes U+FFFD, one per maximal invalid subpart.
 #include <gtest/gtest.h>
 
+#include "tests/common/hex_dump.h"
+
 #include <string>
 
 #include "common/codepage.h"
@@ -9,26 +11,6 @@ namespace quolvane {
 namespace {
 
 using namespace std::string_view_literals;
-
-std::string Units(std::u16string_view wide) {
-  std::string out;
-  char unit[8];
-  for (char16_t c : wide) {
-    std::snprintf(unit, sizeof unit, "%04X ", static_cast<unsigned>(c));
-    out += unit;
-  }
-  return out;
-}
-
-std::string Hex(std::string_view bytes) {
-  std::string out;
-  char byte[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(byte, sizeof byte, "%02X ", c);
-    out += byte;
-  }
-  return out;
-}
 
 TEST(Utf8Test, Decode) {
   struct Case {

@@ -2,6 +2,8 @@
 // Windows NLS format. Skipped where Wine's data is not installed.
 #include <gtest/gtest.h>
 
+#include "tests/common/hex_dump.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -59,16 +61,6 @@ std::optional<CodePageTable> ReadTable(const char* path) {
 
 bool IsTrail(int b) {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
-}
-
-std::string Hex(std::string_view bytes) {
-  std::string out;
-  char byte[4];
-  for (unsigned char c : bytes) {
-    std::snprintf(byte, sizeof byte, "%02X ", c);
-    out += byte;
-  }
-  return out;
 }
 
 TEST(WindowsTableTest, DecodingMatchesWindows) {
