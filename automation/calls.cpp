@@ -63,6 +63,19 @@ Variant CallMethod(const ComObject& object, std::string_view member,
   return result;
 }
 
+Variant CallMethod(const ComObject& object, std::string_view member,
+                   std::span<const Variant> args) {
+  if (object.IsEmpty()) return Variant::MakeEmpty();
+  while (!args.empty() && args.back().IsMissing()) args = args.first(args.size() - 1);
+  try {
+    Variant out = Variant::MakeEmpty();
+    if (!object.Get()->Invoke(member, CallKind::Method, args, out)) return Variant::MakeEmpty();
+    return out;
+  } catch (...) {
+    return Variant::MakeEmpty();
+  }
+}
+
 Variant GetProperty(const ComObject& object, std::string_view member,
                     std::initializer_list<Arg> indexes) {
   Variant result = Variant::MakeEmpty();

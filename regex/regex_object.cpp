@@ -1,6 +1,7 @@
 #include "regex/regex_object.h"
 
 #include <limits>
+#include <span>
 
 #include "automation/apartment.h"
 #include "automation/calls.h"
@@ -89,7 +90,8 @@ bool RegexObject::Create(const Text& pattern, const Text& subjectText, bool case
   subject.Clear();
   subject = Variant::FromText(subjectText);
 
-  matches = CallMethod(regExp, "Execute", {subject}).ToObject();
+  // The subject goes as it is held: a fetched page can be megabytes of wide text.
+  matches = CallMethod(regExp, "Execute", std::span<const Variant>(&subject, 1)).ToObject();
   return !matches.IsEmpty();
 }
 

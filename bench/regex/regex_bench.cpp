@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -129,7 +130,8 @@ void BM_ExecuteWide(benchmark::State& state) {
   PutProperty(regExp, "IgnoreCase", {true});
   PutProperty(regExp, "Global", {true});
   for (auto _ : state) {
-    ComObject matches = CallMethod(regExp, "Execute", {subject}).ToObject();
+    ComObject matches =
+        CallMethod(regExp, "Execute", std::span<const Variant>(&subject, 1)).ToObject();
     benchmark::DoNotOptimize(matches.Get());
   }
   SetThroughput(state, page.size());
