@@ -1,46 +1,57 @@
-// The thread's COM apartment and OLE. Each successful entry is kept as an owner that
-// makes the matching exit, so an entry that failed (a thread already in another
-// apartment model) is never followed by an exit that is not its own.
-#include <vector>
+// The thread's COM apartment and OLE. An exit undoes its entry only when that entry
+// succeeded, so an entry that failed (a thread already in another apartment model) is
+// never followed by an exit that is not its own.
+#include <cstdint>
 
 #include "automation/platform.h"
-#include "automation/win32/unique.h"
+#include "automation/win32/windows_api.h"
 
 namespace quolvane::platform {
 namespace {
 
-template <typename Entry>
-void Push(std::vector<Entry>& entries, bool entered) {
-  Entry entry(entered);
-  try {
-    entries.push_back(std::move(entry));
-  } catch (...) {
-    // No room to remember the entry: it is left here and now, so entries stay balanced.
+// Which of the open entries failed, innermost last. Trivially destructible on purpose:
+// mingw-w64's emulated TLS frees a thread's block before it runs thread_local
+// destructors, so a thread_local with a destructor reads freed memory at thread exit.
+// Entries nested deeper than kTracked count as successful.
+class EntryStack {
+ public:
+  void Push(bool entered) {
+    if (depth_ < kTracked) {
+      uint64_t bit = uint64_t{1} << (depth_ % 64);
+      failed_[depth_ / 64] = entered ? failed_[depth_ / 64] & ~bit : failed_[depth_ / 64] | bit;
+    }
+    ++depth_;
   }
-}
+  // False when there is no open entry or the innermost one failed.
+  bool PopSucceeded() {
+    if (depth_ == 0) return false;
+    --depth_;
+    return depth_ >= kTracked || (failed_[depth_ / 64] >> (depth_ % 64) & 1) == 0;
+  }
 
-template <typename Entry>
-void Pop(std::vector<Entry>& entries) {
-  if (!entries.empty()) entries.pop_back();
-}
+ private:
+  static constexpr uint32_t kTracked = 1024;
+  uint64_t failed_[kTracked / 64];
+  uint32_t depth_;
+};
 
-thread_local std::vector<win32::UniqueCoUninitializeCall> tApartmentEntries;
-thread_local std::vector<win32::UniqueOleUninitializeCall> tOleEntries;
+thread_local EntryStack tApartmentEntries;
+thread_local EntryStack tOleEntries;
 
 }  // namespace
 
 void ApartmentEnter() {
-  Push(tApartmentEntries, SUCCEEDED(CoInitialize(nullptr)));
+  tApartmentEntries.Push(SUCCEEDED(CoInitialize(nullptr)));
 }
 void ApartmentLeave() {
-  Pop(tApartmentEntries);
+  if (tApartmentEntries.PopSucceeded()) CoUninitialize();
 }
 
 void OleStartup() {
-  Push(tOleEntries, SUCCEEDED(OleInitialize(nullptr)));
+  tOleEntries.Push(SUCCEEDED(OleInitialize(nullptr)));
 }
 void OleShutdown() {
-  Pop(tOleEntries);
+  if (tOleEntries.PopSucceeded()) OleUninitialize();
 }
 
 }  // namespace quolvane::platform

@@ -1,6 +1,6 @@
 // Owners for the Win32 and COM resources the backend makes: interface references,
-// BSTRs, VARIANTs, SAFEARRAYs and their data locks, and the pairing of an apartment
-// entry with its exit. One move-only template over a traits type, in the manner of
+// BSTRs, VARIANTs, SAFEARRAYs and their data locks, and the pairing of CoInitialize
+// with CoUninitialize. One move-only template over a traits type, in the manner of
 // microsoft/wil: the owner closes what it holds exactly once, and copying is deleted.
 #pragma once
 
@@ -123,7 +123,7 @@ struct SafeArrayAccessTraits : PointerTraits<SAFEARRAY> {
 };
 using UniqueSafeArrayAccess = Unique<SafeArrayAccessTraits>;
 
-// An apartment or OLE entry that succeeded, to be matched by exactly one exit.
+// A CoInitialize that succeeded, to be matched by exactly one CoUninitialize.
 struct CoUninitializeTraits {
   using Type = bool;
   static bool Invalid() noexcept { return false; }
@@ -131,13 +131,5 @@ struct CoUninitializeTraits {
   static void Close(bool) noexcept { CoUninitialize(); }
 };
 using UniqueCoUninitializeCall = Unique<CoUninitializeTraits>;
-
-struct OleUninitializeTraits {
-  using Type = bool;
-  static bool Invalid() noexcept { return false; }
-  static bool IsValid(bool entered) noexcept { return entered; }
-  static void Close(bool) noexcept { OleUninitialize(); }
-};
-using UniqueOleUninitializeCall = Unique<OleUninitializeTraits>;
 
 }  // namespace quolvane::win32

@@ -3,8 +3,10 @@
 // the real thing against components Wine supplies.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "automation/apartment.h"
@@ -427,37 +429,64 @@ TEST_F(SystemComponentTest, TheSystemsComponentComesFirstAndBuiltInsFillTheGaps)
   EXPECT_EQ(GetProperty(system, "Count").ToInt(), 0);
 }
 
+// CoInitialize answers S_FALSE on a thread already in the apartment, S_OK on a fresh
+// one; each probe is undone at once.
+bool AlreadyInitialised() {
+  HRESULT hr = CoInitialize(nullptr);
+  win32::UniqueCoUninitializeCall undo(SUCCEEDED(hr));
+  return hr == S_FALSE;
+}
+
 TEST(ApartmentWin32Test, EntriesInitialiseComAndExitsUndoThem) {
-  // CoInitialize answers S_FALSE on a thread already in the apartment, S_OK on a fresh
-  // one; each probe is balanced at once.
-  auto alreadyInitialised = [] {
-    HRESULT hr = CoInitialize(nullptr);
-    CoUninitialize();
-    return hr == S_FALSE;
-  };
-  ASSERT_FALSE(alreadyInitialised());
+  ASSERT_FALSE(AlreadyInitialised());
   {
     ApartmentScope outer;
-    EXPECT_TRUE(alreadyInitialised());
+    EXPECT_TRUE(AlreadyInitialised());
     {
       ApartmentScope inner;
-      EXPECT_TRUE(alreadyInitialised());
+      EXPECT_TRUE(AlreadyInitialised());
     }
-    EXPECT_TRUE(alreadyInitialised());  // the inner exit undid only its own entry
+    EXPECT_TRUE(AlreadyInitialised());  // the inner exit undid only its own entry
   }
-  EXPECT_FALSE(alreadyInitialised());
+  EXPECT_FALSE(AlreadyInitialised());
 
   OleStartup();
-  EXPECT_TRUE(alreadyInitialised());
+  EXPECT_TRUE(AlreadyInitialised());
   ComObject object;
   EXPECT_TRUE(CreateObject(object, "Scripting.Dictionary"));
   object.Clear();
   OleShutdown();
-  EXPECT_FALSE(alreadyInitialised());
+  EXPECT_FALSE(AlreadyInitialised());
 
   // Outside an apartment even the system's components are not created.
   EXPECT_FALSE(CreateObject(object, "Scripting.Dictionary"));
   EXPECT_TRUE(object.IsEmpty());
+}
+
+TEST(ApartmentWin32Test, EachThreadEntersAndLeavesItsOwnApartment) {
+  constexpr int kThreads = 6;
+  constexpr int kRounds = 20;
+  std::atomic<int> right{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&right] {
+      for (int round = 0; round < kRounds; ++round) {
+        bool fresh = !AlreadyInitialised();
+        bool created = false;
+        {
+          ApartmentScope apartment;
+          ComObject dictionary;
+          created = AlreadyInitialised() && CreateObject(dictionary, "Scripting.Dictionary") &&
+                    PutProperty(dictionary, "Item", {"k", round}) &&
+                    GetProperty(dictionary, "Item", {"k"}).ToInt() == round;
+        }
+        if (fresh && created && !AlreadyInitialised()) ++right;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(right.load(), kThreads * kRounds);
+  EXPECT_FALSE(AlreadyInitialised());  // the other threads' entries were never this one's
 }
 
 }  // namespace
