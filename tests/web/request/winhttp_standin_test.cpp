@@ -1,7 +1,8 @@
 // What the built-in WinHttp.WinHttpRequest.5.1 promises beyond the system component:
 // every phase bounded as a whole (a trickling server cannot stretch an exchange), a
-// memory limit on bodies, no proxy from the environment, credentials kept from other
-// origins on redirects, exactly the system's request lines, and failure reasons.
+// memory limit on bodies, header values that cannot inject lines, no proxy from the
+// environment, credentials kept from other origins on redirects, exactly the system's
+// request lines, and failure reasons.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -49,6 +50,31 @@ TEST(WinHttpStandIn, TricklingServersEndWithinTheTimeouts) {
     // The receive phase as a whole, not a wait per byte, and never past the sum.
     EXPECT_GE(outcome.elapsedMs, c.receive * 9 / 10);
     EXPECT_LT(outcome.elapsedMs, c.receive + 1500);
+  }
+}
+
+// The system component passes such lines through (so Wine's does); this one refuses them.
+TEST(WinHttpStandIn, LineBreaksInHeadersInjectNothing) {
+  struct Case {
+    const char* name;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"X-Bad", "1\r\nX-Injected: yes"}, {"X-Bad", "1\nX-Injected: yes"},
+      {"X-Bad", "1\rX-Injected: yes"},   {"X-Bad\r\nX-Injected", "yes"},
+      {"X-Injected: yes\r\nX-Bad", "1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("name ") + c.name + ", value " + c.value);
+    Outcome outcome = Exchange(LoopbackEchoUrl(), [&c](const ComObject& request) {
+      CallMethod(request, "SetRequestHeader", {c.name, c.value});
+      CallMethod(request, "SetRequestHeader", {"X-Good", "kept"});
+    });
+    ReceivedRequest echo = Echoed(outcome);
+    EXPECT_EQ(outcome.status, 200);
+    EXPECT_FALSE(echo.Has("X-Injected")) << echo.headerBlock;
+    EXPECT_FALSE(echo.Has("X-Bad")) << echo.headerBlock;
+    EXPECT_EQ(echo.Value("X-Good"), "kept");
   }
 }
 
