@@ -50,7 +50,7 @@ struct Transfer {
   std::optional<Clock::time_point> deadline;  // of the whole exchange, every hop
   int64_t totalLimitMs = 0;
 
-  std::string abortReason;  // set by a callback that stops the transfer
+  std::string abortReason;  // why a callback or a phase limit stopped the transfer
 
   void BodySent() {
     if (!receiveStart) receiveStart = Clock::now();

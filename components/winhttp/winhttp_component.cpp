@@ -10,18 +10,23 @@
 
 #include "automation/registry.h"
 #include "common/codepage.h"
+#include "components/winhttp/arguments.h"
 #include "components/winhttp/certificate_checks.h"
 #include "components/winhttp/exchange.h"
+#include "components/winhttp/proxy_settings.h"
 #include "components/winhttp/request_url.h"
 
 namespace quolvane {
 namespace {
 
 using winhttp::Address;
+using winhttp::BoolArgument;
 using winhttp::ExchangeRequest;
 using winhttp::ExchangeResponse;
+using winhttp::IntegerArgument;
 using winhttp::RequestHeader;
 using winhttp::Timeouts;
+using winhttp::WideArgument;
 
 constexpr const char* kDefaultUserAgent =
     "Mozilla/4.0 (compatible; Win32; WinHttp.WinHttpRequest.5)";
@@ -41,34 +46,6 @@ constexpr int64_t kProxyNamed = 2;
 bool Fail(std::string_view reason) {
   SetCallFailureReason(std::string(kWinHttpProgId) + ": " + std::string(reason));
   return false;
-}
-
-// Argument conversions as the automation layer coerces them; a missing argument or
-// one that does not convert gives nullopt.
-std::optional<std::u16string> WideArgument(const Variant& value) {
-  switch (value.GetKind()) {
-    case Variant::Kind::Empty:
-      return std::u16string();
-    case Variant::Kind::String:
-    case Variant::Kind::Integer:
-    case Variant::Kind::Real:
-    case Variant::Kind::Boolean:
-      return value.ToWide();
-    default:
-      return std::nullopt;
-  }
-}
-
-std::optional<int64_t> IntegerArgument(const Variant& value) {
-  if (value.IsMissing()) return std::nullopt;
-  std::optional<double> number = value.ToNumber();
-  if (!number || !(*number > -9.0e15 && *number < 9.0e15)) return std::nullopt;
-  return static_cast<int64_t>(*number);
-}
-
-std::optional<bool> BoolArgument(const Variant& value) {
-  if (value.IsMissing()) return std::nullopt;
-  return value.ToBool();
 }
 
 bool IsTokenChar(char16_t c) {
@@ -95,49 +72,6 @@ std::u16string Lower(std::u16string text) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
   }
   return text;
-}
-
-// SetProxy's server text: "host:port", "http://host:port", or a list of per-scheme
-// entries such as "http=host:port;https=host:port".
-std::string ProxyFor(std::string_view servers, bool https) {
-  std::string fallback;
-  size_t start = 0;
-  while (start < servers.size()) {
-    size_t end = servers.find_first_of("; ", start);
-    if (end == std::string_view::npos) end = servers.size();
-    std::string_view entry = servers.substr(start, end - start);
-    start = end + 1;
-    if (entry.empty()) continue;
-    size_t equals = entry.find('=');
-    if (equals == std::string_view::npos) {
-      if (fallback.empty()) fallback = entry;
-      continue;
-    }
-    std::string_view scheme = entry.substr(0, equals);
-    if (SameName(scheme, https ? "https" : "http")) return std::string(entry.substr(equals + 1));
-  }
-  return fallback;
-}
-
-std::string ProxyUrl(std::string server) {
-  if (server.empty() || server.find("://") != std::string::npos) return server;
-  return "http://" + server;
-}
-
-// curl's no-proxy list from the bypass list; "<local>" has no equivalent and is left out.
-std::string BypassList(std::string_view bypass) {
-  std::string list;
-  size_t start = 0;
-  while (start < bypass.size()) {
-    size_t end = bypass.find_first_of("; ,", start);
-    if (end == std::string_view::npos) end = bypass.size();
-    std::string_view entry = bypass.substr(start, end - start);
-    start = end + 1;
-    if (entry.empty() || SameName(entry, "<local>")) continue;
-    if (!list.empty()) list += ",";
-    list += entry;
-  }
-  return list;
 }
 
 // WinHttp.WinHttpRequest.5.1. Open prepares a request, SetRequestHeader adds to it,
@@ -261,7 +195,7 @@ class WinHttpRequest final : public Dispatchable {
         args.size() == 3 && !args[2].IsMissing() ? WideArgument(args[2]) : std::u16string();
     if (!bypass) return Fail("SetProxy: invalid bypass list");
     proxyServers_ = WideToUtf8(*server);
-    proxyBypass_ = BypassList(WideToUtf8(*bypass));
+    proxyBypass_ = winhttp::BypassList(WideToUtf8(*bypass));
     return true;
   }
 
@@ -292,7 +226,7 @@ class WinHttpRequest final : public Dispatchable {
     request.timeouts = timeouts_;
     request.followRedirects = followRedirects_;
     request.ignoreFlags = ignoreFlags_;
-    request.proxy = ProxyUrl(ProxyFor(proxyServers_, address_.https));
+    request.proxy = winhttp::ProxyUrl(winhttp::ProxyFor(proxyServers_, address_.https));
     request.proxyBypass = proxyBypass_;
     request.defaultUserAgent = WideToUtf8(userAgent_);
     ExchangeResponse response;
