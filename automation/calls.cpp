@@ -1,5 +1,6 @@
 #include "automation/calls.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -33,18 +34,24 @@ bool Dispatch(const ComObject& object, std::string_view member, CallKind kind,
   }
 }
 
-thread_local std::string tFailureReason;
+// Plain storage: a thread_local with a destructor is unsafe at thread exit with the
+// mingw-w64 toolchain, and worker threads end while the program runs.
+constexpr size_t kReasonCapacity = 512;
+thread_local char tFailureReason[kReasonCapacity];
+thread_local size_t tFailureReasonLength = 0;
 
 }  // namespace
 
 void SetCallFailureReason(std::string_view reason) {
-  if (tFailureReason.empty()) tFailureReason.assign(reason);
+  if (tFailureReasonLength != 0) return;
+  tFailureReasonLength = std::min(reason.size(), kReasonCapacity);
+  std::copy_n(reason.data(), tFailureReasonLength, tFailureReason);
 }
 std::string LastCallFailureReason() {
-  return tFailureReason;
+  return std::string(tFailureReason, tFailureReasonLength);
 }
 void ClearCallFailureReason() {
-  tFailureReason.clear();
+  tFailureReasonLength = 0;
 }
 
 bool MemberNameEquals(std::string_view a, std::string_view b) {
