@@ -3,6 +3,8 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
+#include <string>
+
 namespace quolvane::winhttp {
 namespace {
 
@@ -45,19 +47,37 @@ int VerifyCallback(int preverified, X509_STORE_CTX* store) {
   return 1;
 }
 
-// The trusted authorities, read once per process: reading the system's bundle for
-// every new request object would cost more than the rest of a loopback exchange.
-X509_STORE* SharedAuthorities(CURL* handle) {
-  static X509_STORE* store = [handle] {
-    X509_STORE* loaded = X509_STORE_new();
-    if (loaded == nullptr) return loaded;
+// Where curl would read the trusted authorities from, noted from the first handle
+// before curl is told to read none of its own.
+struct AuthorityPaths {
+  std::string file;
+  std::string dir;
+};
+
+const AuthorityPaths& DefaultAuthorityPaths(CURL* handle) {
+  static const AuthorityPaths paths = [handle] {
+    AuthorityPaths found;
     char* file = nullptr;
     char* dir = nullptr;
     curl_easy_getinfo(handle, CURLINFO_CAINFO, &file);
     curl_easy_getinfo(handle, CURLINFO_CAPATH, &dir);
+    if (file != nullptr) found.file = file;
+    if (dir != nullptr) found.dir = dir;
+    return found;
+  }();
+  return paths;
+}
+
+// The trusted authorities, read once per process and only when a TLS handshake first
+// needs them: reading the system's bundle costs more than a whole plain-HTTP exchange.
+X509_STORE* SharedAuthorities() {
+  static X509_STORE* store = [] {
+    X509_STORE* loaded = X509_STORE_new();
+    if (loaded == nullptr) return loaded;
+    const AuthorityPaths& paths = DefaultAuthorityPaths(nullptr);
     bool any = false;
-    if (file != nullptr) any = X509_STORE_load_file(loaded, file) == 1 || any;
-    if (dir != nullptr) any = X509_STORE_load_path(loaded, dir) == 1 || any;
+    if (!paths.file.empty()) any = X509_STORE_load_file(loaded, paths.file.c_str()) == 1 || any;
+    if (!paths.dir.empty()) any = X509_STORE_load_path(loaded, paths.dir.c_str()) == 1 || any;
     if (!any) X509_STORE_set_default_paths(loaded);
     return loaded;  // kept for the life of the process
   }();
@@ -66,7 +86,7 @@ X509_STORE* SharedAuthorities(CURL* handle) {
 
 CURLcode InstallChecks(CURL*, void* sslContext, void* flags) {
   auto* context = static_cast<SSL_CTX*>(sslContext);
-  X509_STORE* authorities = SharedAuthorities(nullptr);
+  X509_STORE* authorities = SharedAuthorities();
   if (authorities == nullptr) return CURLE_OUT_OF_MEMORY;
   SSL_CTX_set1_cert_store(context, authorities);
   // The flags travel as the pointer's value, so nothing has to outlive the transfer.
@@ -81,7 +101,7 @@ bool ApplyCertificateChecks(CURL* handle, uint32_t ignoreFlags) {
   uint32_t chainFlags =
       ignoreFlags & (kIgnoreUnknownAuthority | kIgnoreWrongUsage | kIgnoreDateInvalid);
   // Before curl is told to read no bundle of its own, while it still knows its default.
-  SharedAuthorities(handle);
+  DefaultAuthorityPaths(handle);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(handle, CURLOPT_SSL_VERIFYHOST, (ignoreFlags & kIgnoreNameMismatch) ? 0L : 2L);
   // A resumed session skips verification, and would let one request's flags decide
