@@ -5,6 +5,8 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "common/codepage_platform.h"
 
@@ -114,7 +116,10 @@ size_t EncodePrivateUse(char16_t c, char* out) {
 
 }  // namespace
 
-void DecodePairs(std::string_view pairs, char16_t* out) {
+namespace {
+
+// Decodes a run of pairs through iconv, filling in the cells it rejects.
+void DecodeThroughIconv(std::string_view pairs, char16_t* out) {
   Iconv& decoder = ThreadConverters().decoder;
   const char* in = pairs.data();
   size_t inLeft = pairs.size();
@@ -128,6 +133,41 @@ void DecodePairs(std::string_view pairs, char16_t* out) {
     to += sizeof c, outLeft -= sizeof c;
     in += 2, inLeft -= 2;
   }
+}
+
+constexpr int kLeadCount = 0xFE - 0x81 + 1;
+constexpr int kTrailCount = 0xFE - 0x40;  // 0x40-0x7E and 0x80-0xFE
+
+size_t PairIndex(uint8_t lead, uint8_t trail) {
+  return static_cast<size_t>((lead - 0x81) * kTrailCount + TrailIndex(trail));
+}
+
+// A page goes through the decoder whole, and each pair decodes on its own, so the table
+// is read from iconv once per process (24,000 cells) and looked up from then on.
+const std::vector<char16_t>& DecodeTable() {
+  static const std::vector<char16_t> table = [] {
+    std::string pairs;
+    pairs.reserve(size_t{kLeadCount} * kTrailCount * 2);
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        pairs.push_back(static_cast<char>(lead));
+        pairs.push_back(static_cast<char>(trail));
+      }
+    }
+    std::vector<char16_t> cells(pairs.size() / 2, kReplacement);
+    DecodeThroughIconv(pairs, cells.data());
+    return cells;
+  }();
+  return table;
+}
+
+}  // namespace
+
+void DecodePairs(std::string_view pairs, char16_t* out) {
+  const std::vector<char16_t>& table = DecodeTable();
+  const auto* in = reinterpret_cast<const uint8_t*>(pairs.data());
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2) *out++ = table[PairIndex(in[i], in[i + 1])];
 }
 
 size_t EncodeChars(std::u16string_view chars, char* out) {
