@@ -77,7 +77,23 @@ Text::Text(const char* bytes) : bytes_(bytes != nullptr ? bytes : "") {}
 
 Text::Text(std::string_view bytes) : bytes_(bytes.substr(0, bytes.find('\0'))) {}
 
-Bytes::Bytes(std::string_view bytes) : bytes_(bytes.begin(), bytes.end()) {}
+Text Text::Adopt(std::string bytes) {
+  size_t zero = bytes.find('\0');
+  if (zero != std::string::npos) bytes.resize(zero);
+  Text text;
+  text.bytes_ = std::move(bytes);
+  return text;
+}
+
+Bytes::Bytes(std::string_view bytes) : Bytes(Adopt(std::string(bytes))) {}
+
+Bytes::Bytes(std::vector<uint8_t> bytes) : Bytes(Adopt(std::string(bytes.begin(), bytes.end()))) {}
+
+Bytes Bytes::Adopt(std::string bytes) {
+  Bytes adopted;
+  if (!bytes.empty()) adopted.bytes_ = std::make_shared<std::string>(std::move(bytes));
+  return adopted;
+}
 
 int32_t TextLength(const Text& text) {
   return text.Length();
@@ -204,13 +220,23 @@ Text BytesToText(const Bytes& bytes) {
   return Text(bytes.AsChars());
 }
 
+Text BytesToText(Bytes&& bytes) {
+  // A value no other one shares may give its buffer away: a whole page is not copied.
+  if (bytes.bytes_ && bytes.bytes_.use_count() == 1) {
+    std::string taken = std::move(*bytes.bytes_);
+    bytes.bytes_.reset();
+    return Text::Adopt(std::move(taken));
+  }
+  return BytesToText(static_cast<const Bytes&>(bytes));
+}
+
 int32_t BytesLength(const Bytes& bytes) {
   return bytes.Count();
 }
 
 Bytes ZeroBytes(int32_t n) {
   if (n <= 0) return Bytes();
-  return Bytes(std::vector<uint8_t>(static_cast<size_t>(n), 0));
+  return Bytes::Adopt(std::string(static_cast<size_t>(n), '\0'));
 }
 
 bool BytesEqual(const Bytes& a, const Bytes& b) {
@@ -218,12 +244,12 @@ bool BytesEqual(const Bytes& a, const Bytes& b) {
 }
 
 Bytes ConcatBytesList(std::initializer_list<std::span<const uint8_t>> parts) {
-  std::vector<uint8_t> result;
+  std::string result;
   size_t total = 0;
   for (auto part : parts) total += part.size();
   result.reserve(total);
-  for (auto part : parts) result.insert(result.end(), part.begin(), part.end());
-  return Bytes(std::move(result));
+  for (auto part : parts) result.append(reinterpret_cast<const char*>(part.data()), part.size());
+  return Bytes::Adopt(std::move(result));
 }
 
 }  // namespace quolvane

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <iosfwd>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@ class Text {
   // Takes the bytes up to the first zero byte, so the invariant holds whatever the source.
   Text(const char* bytes);  // NOLINT(google-explicit-constructor): literals read naturally
   explicit Text(std::string_view bytes);
+  // Takes the buffer over, cut at its first zero byte, instead of copying it.
+  static Text Adopt(std::string bytes);
 
   [[nodiscard]] std::string_view View() const { return bytes_; }
   [[nodiscard]] const char* CStr() const { return bytes_.c_str(); }
@@ -32,23 +35,32 @@ class Text {
   std::string bytes_;
 };
 
+// Immutable once made, so copies share one buffer: a response body passes from the
+// component through a Variant to its reader without being copied on the way.
 class Bytes {
  public:
   Bytes() = default;
   explicit Bytes(std::string_view bytes);
-  explicit Bytes(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit Bytes(std::vector<uint8_t> bytes);
+  // Takes the buffer over instead of copying it.
+  static Bytes Adopt(std::string bytes);
 
-  [[nodiscard]] std::span<const uint8_t> View() const { return bytes_; }
-  [[nodiscard]] std::string_view AsChars() const {
-    return {reinterpret_cast<const char*>(bytes_.data()), bytes_.size()};
+  [[nodiscard]] std::span<const uint8_t> View() const {
+    std::string_view chars = AsChars();
+    return {reinterpret_cast<const uint8_t*>(chars.data()), chars.size()};
   }
-  [[nodiscard]] bool IsEmpty() const { return bytes_.empty(); }
-  [[nodiscard]] int32_t Count() const { return static_cast<int32_t>(bytes_.size()); }
+  [[nodiscard]] std::string_view AsChars() const {
+    if (!bytes_) return {};
+    return *bytes_;
+  }
+  [[nodiscard]] bool IsEmpty() const { return AsChars().empty(); }
+  [[nodiscard]] int32_t Count() const { return static_cast<int32_t>(AsChars().size()); }
 
-  friend bool operator==(const Bytes&, const Bytes&) = default;
+  friend bool operator==(const Bytes& a, const Bytes& b) { return a.AsChars() == b.AsChars(); }
 
  private:
-  std::vector<uint8_t> bytes_;
+  friend Text BytesToText(Bytes&& bytes);
+  std::shared_ptr<std::string> bytes_;  // null for the empty value; never written once made
 };
 
 // Members are numbered from 1; appending stores a copy.
@@ -86,7 +98,9 @@ Text RemoveSpaces(const Text& text);
 bool TextEqual(const Text& a, const Text& b);
 Text ConcatTextList(std::initializer_list<std::string_view> parts);
 namespace detail {
-inline std::string_view TextView(const Text& text) { return text.View(); }
+inline std::string_view TextView(const Text& text) {
+  return text.View();
+}
 }  // namespace detail
 // A literal argument becomes a temporary Text that lives until the call returns.
 template <typename... T>
@@ -97,6 +111,8 @@ int32_t CharCode(const Text& text, int32_t position = 1);
 
 Bytes TextToBytes(const Text& text);
 Text BytesToText(const Bytes& bytes);
+// The same; takes the buffer over when no other value shares it.
+Text BytesToText(Bytes&& bytes);
 int32_t BytesLength(const Bytes& bytes);
 Bytes ZeroBytes(int32_t n);
 bool BytesEqual(const Bytes& a, const Bytes& b);

@@ -35,6 +35,7 @@ bool HasHeader(const std::vector<RequestHeader>& headers, std::string_view name)
 
 // What one hop (one request and its response) needs in curl's callbacks.
 struct Transfer {
+  CURL* handle = nullptr;
   ExchangeResponse response;
   size_t headerBytes = 0;
   const std::string* body = nullptr;
@@ -83,17 +84,27 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   size_t length = size * count;
-  std::vector<uint8_t>& body = transfer->response.body;
+  std::string& body = transfer->response.body;
   if (length > kMaxBodyBytes - body.size()) {
     transfer->abortReason = "the response body is larger than 64 MiB";
     return 0;
+  }
+  if (body.empty()) {
+    // An announced length is taken at once (within the limit): growing a large page by
+    // doubling would copy it several times over. Untouched pages cost nothing.
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(transfer->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
+            CURLE_OK &&
+        announced > 0) {
+      body.reserve(std::min(kMaxBodyBytes, static_cast<size_t>(announced)));
+    }
   }
   // Grows by doubling, but never reserves beyond the limit.
   size_t needed = body.size() + length;
   if (needed > body.capacity()) {
     body.reserve(std::min(kMaxBodyBytes, std::max(needed, body.capacity() * 2)));
   }
-  body.insert(body.end(), data, data + length);
+  body.append(data, length);
   return length;
 }
 
@@ -231,6 +242,7 @@ std::string HeaderLine(const RequestHeader& header) {
 // connections stay, so hops to the same server reuse them).
 bool Configure(CURL* handle, const ExchangeRequest& request, const Hop& hop, Transfer& transfer,
                HeaderList& serverHeaders, HeaderList& proxyHeaders, char* errorBuffer) {
+  transfer.handle = handle;
   curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(handle, CURLOPT_URL, hop.address.url.c_str());
   curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");

@@ -47,7 +47,7 @@ struct ExchangeResponse {
   long status = 0;
   std::string statusText;
   std::vector<std::string> headerLines;  // of the final response, without line ends
-  std::vector<uint8_t> body;
+  std::string body;
 };
 
 class Exchanger {

@@ -119,6 +119,7 @@ class WinHttpRequest final : public Dispatchable {
     state_ = State::kNew;
     headers_.clear();
     response_.reset();
+    body_ = Bytes();
     std::string reason;
     std::optional<Address> address = winhttp::ParseAddress(WideToUtf8(*url), reason);
     if (!address) return Fail("Open: " + reason);
@@ -232,6 +233,7 @@ class WinHttpRequest final : public Dispatchable {
     ExchangeResponse response;
     std::string reason;
     if (!exchanger_.Perform(request, response, reason)) return Fail(reason);
+    body_ = Bytes::Adopt(std::move(response.body));
     response_ = std::move(response);
     return true;
   }
@@ -264,14 +266,13 @@ class WinHttpRequest final : public Dispatchable {
 
   bool ReadBody(std::span<const Variant> args, Variant& result) const {
     if (!Responded(args, 0)) return false;
-    result = Variant::FromBytes(Bytes(response_->body));
+    result = Variant::FromBytes(body_);
     return true;
   }
 
   bool ReadText(std::span<const Variant> args, Variant& result) const {
     if (!Responded(args, 0)) return false;
-    std::string_view body(reinterpret_cast<const char*>(response_->body.data()),
-                          response_->body.size());
+    std::string_view body = body_.AsChars();
     std::u16string type = Lower(AnsiToWide(HeaderValue("Content-Type").value_or("")));
     bool chinese = type.find(u"charset=gb") != std::u16string::npos;
     if (!chinese && body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
@@ -380,6 +381,7 @@ class WinHttpRequest final : public Dispatchable {
   std::string proxyBypass_;
   std::u16string userAgent_ = Utf8ToWide(kDefaultUserAgent);
   std::optional<ExchangeResponse> response_;
+  Bytes body_;  // the response's body, moved out of response_ and shared with readers
   winhttp::Exchanger exchanger_;
 };
 
