@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/codepage_platform.h"
+#include "common/large_buffer.h"
 
 namespace quolvane {
 namespace {
@@ -67,7 +68,10 @@ bool NeedsTable(char16_t c) {
 std::u16string AnsiToWide(std::string_view ansi) {
   const auto* in = reinterpret_cast<const uint8_t*>(ansi.data());
   const size_t n = ansi.size();
-  std::u16string wide(n, u'\0');  // never more units than bytes
+  std::u16string wide;
+  wide.reserve(n);  // never more units than bytes
+  AdviseLargeBuffer(wide.data(), n * sizeof(char16_t));
+  wide.resize(n);
   size_t o = 0;
   for (size_t i = 0; i < n;) {
     i = WidenAscii(in, i, n, wide.data(), o);
@@ -124,7 +128,10 @@ Text WideToAnsi(std::u16string_view wide) {
 std::u16string Utf8ToWide(std::string_view utf8) {
   const auto* in = reinterpret_cast<const uint8_t*>(utf8.data());
   const size_t n = utf8.size();
-  std::u16string wide(n, u'\0');  // never more units than bytes
+  std::u16string wide;
+  wide.reserve(n);  // never more units than bytes
+  AdviseLargeBuffer(wide.data(), n * sizeof(char16_t));
+  wide.resize(n);
   size_t o = 0;
   for (size_t i = 0; i < n;) {
     i = WidenAscii(in, i, n, wide.data(), o);

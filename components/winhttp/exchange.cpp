@@ -1,5 +1,7 @@
 #include "components/winhttp/exchange.h"
 
+#include "common/large_buffer.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -97,6 +99,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
             CURLE_OK &&
         announced > 0) {
       body.reserve(std::min(kMaxBodyBytes, static_cast<size_t>(announced)));
+      AdviseLargeBuffer(body.data(), body.capacity());
     }
   }
   // Grows by doubling, but never reserves beyond the limit.
