@@ -1,7 +1,5 @@
 #include "components/winhttp/exchange.h"
 
-#include "common/large_buffer.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -9,6 +7,7 @@
 #include <limits>
 #include <mutex>
 
+#include "common/large_buffer.h"
 #include "components/winhttp/certificate_checks.h"
 
 namespace quolvane::winhttp {
