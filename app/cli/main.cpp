@@ -1,11 +1,11 @@
 // quolvane-resolve: share texts in, play addresses out, for batch work.
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 
 #include "app/cli/batch.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/line_streams.h"
 #include "app/cli/terminal.h"
 #include "components/register.h"
 
@@ -25,24 +25,17 @@ int main(int argc, char** argv) {
   }
   quolvane::RegisterBuiltinComponents();
 
-  std::ios::sync_with_stdio(false);
   size_t nextText = 0;
+  LineReader input(stdin);
   BatchStreams streams;
   streams.nextInput = [&]() -> std::optional<std::string> {
     if (!options.texts.empty()) {
       if (nextText == options.texts.size()) return std::nullopt;
       return options.texts[nextText++];
     }
-    std::string line;
-    if (!std::getline(std::cin, line)) return std::nullopt;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
+    return input.Next();
   };
-  streams.writeLine = [](const std::string& line) {
-    std::cout << line << '\n';
-    std::cout.flush();
-    return static_cast<bool>(std::cout);
-  };
+  streams.writeLine = [](const std::string& line) { return WriteLine(stdout, line); };
   streams.writeError = [](const std::string& text) {
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
