@@ -1,11 +1,11 @@
 // The loopback test servers, as a test program sees them.
 //
-// One native process (loopback_server) serves every HTTP scenario on 127.0.0.1; CTest
-// starts it as the fixture "loopback" and hands its base port to each test through
-// the environment variable QUOLVANE_LOOPBACK_BASE_PORT (see loopback.cmake,
-// quolvane_loopback_test). Test code never starts servers itself: it builds addresses
-// with the helpers below and reads back what the servers saw through the echo and the
-// per-token request log.
+// One native process (loopback_server) serves every HTTP scenario on 127.0.0.1 (and the
+// plain server on [::1] too); CTest starts it as the fixture "loopback" and hands its
+// base port to each test through the environment variable QUOLVANE_LOOPBACK_BASE_PORT
+// (see loopback.cmake, quolvane_loopback_test). Test code never starts servers itself:
+// it builds addresses with the helpers below and reads back what the servers saw
+// through the echo and the per-token request log.
 //
 // Header-only and portable: no sockets, no server library, so the same suites build
 // with mingw-w64 and run as Windows programs under Wine.
@@ -25,6 +25,12 @@
 //   /zeros                        kZeroBody, a body holding zero bytes
 //   /endless                      a chunked body that never ends
 //   /big?size=N[&chunked=1]       N bytes of BigBodyByte(i); chunked: no Content-Length
+//   /repeat?unit=U&size=N&tail=T  N bytes of U over and over (the last copy cut short),
+//                                 then T; text/html with a Content-Length
+//   /header-flood?count=N&length=L&body=B  N header lines "X-Flood-<i>: " and L bytes
+//                                 of 'h' each (N at most 1000000, L at most 16 MiB)
+//   /_ipv6                        kIpv6Listening when the plain server also listens on
+//                                 [::1] (same port, every route), else "unavailable: why"
 //   /_log/TOKEN                   what was received under TOKEN (FormatLog layout)
 // Raw ports (plain sockets):
 //   echo       any verb and target: answers 200 with the request exactly as received
@@ -69,6 +75,9 @@ enum class LoopbackPort : int {
 inline constexpr int kLoopbackPortCount = 12;
 
 inline constexpr const char* kLoopbackHost = "127.0.0.1";
+// The plain HTTP server only (LoopbackPort::kHttp's number), when /_ipv6 says so.
+inline constexpr const char* kLoopbackHostV6 = "::1";
+inline constexpr const char* kIpv6Listening = "listening";
 inline constexpr const char* kLoopbackPortVariable = "QUOLVANE_LOOPBACK_BASE_PORT";
 
 // The proxy's Basic credentials.
@@ -129,6 +138,11 @@ inline std::string LoopbackUrlAt(LoopbackPort port, std::string_view path,
 }
 inline std::string LoopbackUrl(std::string_view path) {
   return LoopbackUrlAt(LoopbackPort::kHttp, path);
+}
+// The plain HTTP server through the IPv6 loopback: "http://[::1]:port" and path.
+inline std::string LoopbackV6Url(std::string_view path) {
+  return "http://[" + std::string(kLoopbackHostV6) +
+         "]:" + std::to_string(LoopbackPortNumber(LoopbackPort::kHttp)) + std::string(path);
 }
 inline std::string LoopbackHttpsUrl(std::string_view path) {
   return LoopbackUrlAt(LoopbackPort::kHttps, path, "https");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -14,6 +16,8 @@ namespace {
 constexpr size_t kWorkers = 48;
 constexpr uint64_t kMaxBigBody = uint64_t{1} << 31;
 constexpr long kMaxSlowMs = 60000;
+constexpr long kMaxFloodLines = 1000000;
+constexpr long kMaxFloodLineBytes = 16L << 20;
 
 long NumberParam(const httplib::Request& request, const char* name, long fallback) {
   if (!request.has_param(name)) return fallback;
@@ -160,6 +164,45 @@ void Big(const httplib::Request& request, httplib::Response& response) {
   }
 }
 
+// size bytes of unit over and over (the last copy cut short), then tail.
+void Repeat(const httplib::Request& request, httplib::Response& response) {
+  const std::string given = Param(request, "unit", "");
+  const std::string unit = given.empty() ? std::string(1, 'a') : given;
+  auto size = static_cast<uint64_t>(std::max(0L, NumberParam(request, "size", 0)));
+  size = std::min(size, kMaxBigBody);
+  auto tail = std::make_shared<std::string>(Param(request, "tail", ""));
+  response.set_content_provider(
+      static_cast<size_t>(size + tail->size()), "text/html",
+      [unit, size, tail](size_t offset, size_t, httplib::DataSink& sink) {
+        if (offset >= size) {
+          size_t into = static_cast<size_t>(offset - size);
+          return sink.write(tail->data() + into, tail->size() - into);
+        }
+        std::string block;
+        block.reserve(16 * 1024 + unit.size());
+        size_t count = static_cast<size_t>(std::min<uint64_t>(16 * 1024, size - offset));
+        for (size_t i = 0; i < count; ++i) block.push_back(unit[(offset + i) % unit.size()]);
+        return sink.write(block.data(), block.size());
+      });
+}
+
+// count header lines "X-Flood-<i>: " followed by length bytes of 'h'.
+void HeaderFlood(const httplib::Request& request, httplib::Response& response) {
+  long count = std::clamp(NumberParam(request, "count", 1), 0L, kMaxFloodLines);
+  long length = std::clamp(NumberParam(request, "length", 1), 0L, kMaxFloodLineBytes);
+  std::string value(static_cast<size_t>(length), 'h');
+  for (long i = 0; i < count; ++i) response.set_header("X-Flood-" + std::to_string(i), value);
+  response.set_content(Param(request, "body", "flood"), "text/plain");
+}
+
+std::mutex gIpv6Mutex;
+std::string gIpv6State = "unavailable: not started";
+
+void ShowIpv6(const httplib::Request&, httplib::Response& response) {
+  std::lock_guard lock(gIpv6Mutex);
+  response.set_content(gIpv6State, "text/plain");
+}
+
 void ShowLog(const httplib::Request& request, httplib::Response& response) {
   response.set_content(FormatLog(request.matches[1].str()), "text/plain");
 }
@@ -187,7 +230,15 @@ void InstallRoutes(httplib::Server& server) {
   server.Get("/zeros", Zeros);
   server.Get("/endless", Endless);
   server.Get("/big", Big);
+  server.Get("/repeat", Repeat);
+  server.Get("/header-flood", HeaderFlood);
   server.Get("/_log/(.+)", ShowLog);
+  server.Get("/_ipv6", ShowIpv6);
+}
+
+void NoteIpv6Listener(std::string state) {
+  std::lock_guard lock(gIpv6Mutex);
+  gIpv6State = std::move(state);
 }
 
 }  // namespace quolvane::loopback_server
