@@ -35,6 +35,8 @@ bool HasHeader(const std::vector<RequestHeader>& headers, std::string_view name)
 }
 
 // What one hop (one request and its response) needs in curl's callbacks.
+constexpr const char* kBodyTooLarge = "the response body is larger than 64 MiB";
+
 struct Transfer {
   CURL* handle = nullptr;
   ExchangeResponse response;
@@ -87,7 +89,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   size_t length = size * count;
   std::string& body = transfer->response.body;
   if (length > kMaxBodyBytes - body.size()) {
-    transfer->abortReason = "the response body is larger than 64 MiB";
+    transfer->abortReason = kBodyTooLarge;
     return 0;
   }
   if (body.empty()) {
@@ -335,6 +337,13 @@ bool Configure(CURL* handle, const ExchangeRequest& request, const Hop& hop, Tra
 std::string FailureText(CURL* handle, CURLcode code, const Transfer& transfer,
                         const char* errorBuffer) {
   if (!transfer.abortReason.empty()) return transfer.abortReason;
+  // An announced length over the limit stops curl before the first byte; the same words
+  // as for a body that grows past it.
+  if (code == CURLE_FILESIZE_EXCEEDED) return kBodyTooLarge;
+  // curl reports a header line beyond its own bound as running out of memory, with no text.
+  if (code == CURLE_OUT_OF_MEMORY && transfer.response.body.empty() && errorBuffer[0] == '\0') {
+    return "a response header line is longer than curl accepts (100 KiB), or memory ran out";
+  }
   std::string text = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   long osError = 0;
