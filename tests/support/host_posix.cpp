@@ -6,4 +6,8 @@ bool RunningUnderWine() {
   return false;
 }
 
+std::string HostPath(const std::string& buildPath) {
+  return buildPath;
+}
+
 }  // namespace quolvane

@@ -1,5 +1,5 @@
 // Runs a program with the given arguments and standard input and collects its exit
-// status, standard output and standard error (POSIX).
+// status, standard output and standard error (posix_spawn or CreateProcess, with pipes).
 #pragma once
 
 #include <string>

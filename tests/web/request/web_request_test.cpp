@@ -1,6 +1,7 @@
 // WebRequest against the loopback servers: the request as the server saw it (verb,
 // header block, cookies, body), what comes back through the out members, the timeout
-// rule, the proxy with Basic authorisation through tinyproxy, and the apartment.
+// rule, the proxy with Basic authorisation through tinyproxy, and the apartment. Where
+// Wine's component falls short of Windows' own, that case is skipped under Wine.
 #include "web/web_request.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "automation/apartment.h"
 #include "automation/calls.h"
+#include "tests/support/host.h"
 #include "tests/web/request/request_client.h"
 #include "web/cookie_merge.h"
 #include "web/header_text.h"
@@ -74,6 +76,10 @@ TEST_F(WebRequestTest, EveryOptionLeftOutSendsTheDefaultBlock) {
 
 TEST_F(WebRequestTest, DefaultsFollowRedirectsAndIgnoreCertificateErrors) {
   EXPECT_EQ(Str(WebRequest(T(LoopbackUrl("/chain/3")))), kChainEndBody);
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: no HTTPS with the test certificates (Option 4 not "
+                    "implemented)";
+  }
   for (LoopbackPort port : {LoopbackPort::kHttps, LoopbackPort::kHttpsWrongName,
                             LoopbackPort::kHttpsExpired, LoopbackPort::kHttpsWrongUsage}) {
     SCOPED_TRACE("port +" + std::to_string(static_cast<int>(port)));
@@ -327,7 +333,12 @@ TEST_F(WebRequestTest, TimeoutSecondsBoundEachPhase) {
       {INT_MAX, 300, true},  // far too many milliseconds for an int: the longest wait
       {2147484, 300, true},  // the first value whose milliseconds overflow
   };
+  bool skipped = false;
   for (const Case& c : cases) {
+    if (!c.answers && RunningUnderWine()) {
+      skipped = true;
+      continue;
+    }
     SCOPED_TRACE("timeoutSeconds " + std::to_string(c.timeoutSeconds));
     WebRequestOptions options;
     options.timeoutSeconds = c.timeoutSeconds;
@@ -340,9 +351,13 @@ TEST_F(WebRequestTest, TimeoutSecondsBoundEachPhase) {
       EXPECT_LT(elapsed, c.serverDelayMs);
     }
   }
+  if (skipped) GTEST_SKIP() << "Wine's winhttp: ignores the receive timeout";
 }
 
 TEST_F(WebRequestTest, TimeoutMinusOneKeepsTheObjectsOwn) {
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: ignores the receive timeout, so no timeout shows";
+  }
   ApartmentScope apartment;
   ComObject request;
   ASSERT_TRUE(CreateObject(request, kRequestProgId));
@@ -397,6 +412,9 @@ TEST_F(WebRequestTest, NoRedirectAnswersWithTheRedirect) {
 }
 
 TEST_F(WebRequestTest, ProxyCredentialsReachOnlyTheProxy) {
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: ignores SetProxy and goes straight to the server";
+  }
   struct Case {
     const char* name;
     const char* user;
@@ -440,6 +458,9 @@ TEST_F(WebRequestTest, ProxyCredentialsReachOnlyTheProxy) {
 }
 
 TEST_F(WebRequestTest, ProxyTunnelsHttps) {
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: ignores SetProxy and goes straight to the server";
+  }
   WebRequestOptions options;
   options.proxy = T(LoopbackProxy());
   options.proxyUser = kProxyUser;

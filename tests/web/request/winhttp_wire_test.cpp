@@ -1,13 +1,15 @@
 // WinHttp.WinHttpRequest.5.1 on the wire, through automation calls only: what goes out,
 // which redirects are followed, how addresses are escaped, which certificates pass,
 // and that failed exchanges leave every response member empty. Nothing here depends
-// on which component answers, so the suite also runs against the system's.
+// on which component answers, so the suite also runs against the system's. Where Wine's
+// component falls short of Windows' own, that case is skipped under Wine.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 #include <vector>
 
+#include "tests/support/host.h"
 #include "tests/web/request/request_client.h"
 
 namespace quolvane::testing {
@@ -181,12 +183,21 @@ TEST(WinHttpWire, RedirectsLeaveNeitherHttpNorHttpsToOtherSchemes) {
   for (const std::string& target : targets) {
     SCOPED_TRACE(target);
     Outcome outcome = Exchange(LoopbackRedirectUrl(target));
-    EXPECT_TRUE(outcome.Failed()) << outcome.status;
     EXPECT_EQ(outcome.body.find("root:"), std::string::npos);
+    if (!RunningUnderWine()) {
+      EXPECT_TRUE(outcome.Failed()) << outcome.status;
+    }
+  }
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: follows a redirect to another scheme as an http request";
   }
 }
 
 TEST(WinHttpWire, HttpsNeverRedirectsDownToHttp) {
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: no HTTPS with the test certificates (Option 4 not "
+                    "implemented)";
+  }
   std::string token = LoopbackToken();
   Outcome outcome =
       Exchange(LoopbackRedirectUrl(LoopbackUrl("/text?body=downgraded&t=" + token), 302, true),
@@ -207,6 +218,10 @@ TEST(WinHttpWire, HttpsNeverRedirectsDownToHttp) {
 }
 
 TEST(WinHttpWire, RedirectedPostsBecomeGetsExceptOn307And308) {
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: a redirected POST fails (301, 302), is not followed "
+                    "(303, 308) or keeps a garbled body (307)";
+  }
   struct Case {
     int code;
     const char* method;
@@ -253,7 +268,14 @@ TEST(WinHttpWire, CertificateChecksGoOffOneFlagAtATime) {
   ApartmentScope apartment;
   ComObject shared;
   ASSERT_TRUE(CreateObject(shared, kRequestProgId));
+  bool skipped = false;
   for (const Case& c : cases) {
+    // Wine refuses every one of these certificates whatever the flags; the strict cases
+    // still show that it refuses them.
+    if (c.passes && RunningUnderWine()) {
+      skipped = true;
+      continue;
+    }
     SCOPED_TRACE("port +" + std::to_string(static_cast<int>(c.port)) + " flags " +
                  std::to_string(c.flags));
     for (ComObject object : {ComObject{}, shared}) {
@@ -268,6 +290,10 @@ TEST(WinHttpWire, CertificateChecksGoOffOneFlagAtATime) {
         EXPECT_TRUE(outcome.Failed());
       }
     }
+  }
+  if (skipped) {
+    GTEST_SKIP() << "Wine's winhttp: Option 4 is not implemented, so no certificate error is "
+                    "ignored";
   }
 }
 
@@ -293,6 +319,9 @@ TEST(WinHttpWire, BrokenServersFailTheExchange) {
 }
 
 TEST(WinHttpWire, ASilentServerEndsWithinTheTimeouts) {
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: ignores the receive timeout, so this waits about 300 s";
+  }
   Outcome outcome =
       Exchange(LoopbackUrlAt(LoopbackPort::kSilent, "/"), [](const ComObject& request) {
         CallMethod(request, "SetTimeouts", {300, 300, 300, 300});
@@ -309,7 +338,12 @@ TEST(WinHttpWire, TimeoutsBoundTheWaitAndZeroMeansNoLimit) {
     bool answers;
   };
   const Case cases[] = {{400, 1500, false}, {3000, 600, true}, {0, 1500, true}};
+  bool skipped = false;
   for (const Case& c : cases) {
+    if (!c.answers && RunningUnderWine()) {
+      skipped = true;
+      continue;
+    }
     SCOPED_TRACE("receive " + std::to_string(c.receiveMs) + " ms, server " +
                  std::to_string(c.serverDelayMs) + " ms");
     Outcome outcome = Exchange(
@@ -321,15 +355,17 @@ TEST(WinHttpWire, TimeoutsBoundTheWaitAndZeroMeansNoLimit) {
       EXPECT_LT(outcome.elapsedMs, c.serverDelayMs);
     }
   }
+  if (skipped) GTEST_SKIP() << "Wine's winhttp: ignores the receive timeout";
 }
 
 TEST(WinHttpWire, ThreadsUseTheirOwnObjectsAtOnce) {
   constexpr int kThreads = 6;
   constexpr int kRequestsEach = 5;
-  std::atomic<int> right{0};
+  std::atomic<int> rightPlain{0};
+  std::atomic<int> rightSecure{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([t, &right] {
+    threads.emplace_back([t, &rightPlain, &rightSecure] {
       for (int i = 0; i < kRequestsEach; ++i) {
         std::string body = "thread" + std::to_string(t) + "-" + std::to_string(i);
         bool secure = i % 2 == 1;
@@ -338,12 +374,18 @@ TEST(WinHttpWire, ThreadsUseTheirOwnObjectsAtOnce) {
                                    [](const ComObject& request) {
                                      PutProperty(request, "Option", {4, 0x3300});
                                    });
-        if (outcome.status == 200 && outcome.body == body) ++right;
+        if (outcome.status == 200 && outcome.body == body) ++(secure ? rightSecure : rightPlain);
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(right.load(), kThreads * kRequestsEach);
+  constexpr int kSecureEach = kRequestsEach / 2;
+  EXPECT_EQ(rightPlain.load(), kThreads * (kRequestsEach - kSecureEach));
+  if (RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's winhttp: no HTTPS with the test certificates (Option 4 not "
+                    "implemented)";
+  }
+  EXPECT_EQ(rightSecure.load(), kThreads * kSecureEach);
 }
 
 }  // namespace
