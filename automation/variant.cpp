@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "common/codepage.h"
@@ -12,13 +13,13 @@ namespace {
 // As VariantChangeType writes a double: whole numbers below 1e15 in full, others with
 // up to 15 significant digits.
 std::string NumberText(double value) {
+  // printf rather than to_chars: the shortest-form tables of to_chars weigh 100 KB in
+  // a static Windows program, and neither form needs them.
   char buffer[64];
   bool whole = std::trunc(value) == value && std::fabs(value) < 1e15;
-  auto [end, error] =
-      whole ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
-            : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  if (error != std::errc{}) return {};
-  return std::string(buffer, end);
+  int length = std::snprintf(buffer, sizeof buffer, whole ? "%.0f" : "%.15g", value);
+  if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return {};
+  return std::string(buffer, static_cast<size_t>(length));
 }
 
 std::optional<double> ParseNumber(const std::u16string& wide) {

@@ -166,6 +166,8 @@ TEST(VariantTest, ConversionsFollowTheAutomationRules) {
       {"not a number", Variant::FromText("abc"), "abc", 0},
       {"negative real", Variant::FromReal(-2.9), "-2.9", -2},
       {"huge real clamps", Variant::FromReal(1e12), "1000000000000", 2147483647},
+      {"fifteen significant digits", Variant::FromReal(1.0 / 3), "0.333333333333333", 0},
+      {"whole number beyond 1e15", Variant::FromReal(1e20), "1e+20", 2147483647},
       {"false", Variant::FromBool(false), "0", 0},
       {"empty", Variant::MakeEmpty(), "", 0},
       {"bytes are not text", Variant::FromBytes(Bytes(std::string_view("ab"))), "", 0},
