@@ -1,9 +1,22 @@
-# The Debian package of the Linux build: `cmake --build --preset release --target package`.
-# It holds whatever the install rules put under the prefix: quolvane, quolvane-resolve,
-# the .desktop file and the icons.
+# The packages: `cmake --build <build dir> --target package`.
+#
+# Windows: Quolvane-<version>-win64.zip, the two programs side by side at its top with
+# the README, stripped. They need nothing but the DLLs that come with Windows.
 if(WIN32)
+  install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME Quolvane)
+  set(CPACK_PACKAGE_VENDOR Quolvane)
+  set(CPACK_PACKAGE_FILE_NAME "Quolvane-${PROJECT_VERSION}-win64")
+  # The zip holds the files themselves, not a folder around them.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  set(CPACK_STRIP_FILES ON)
+  include(CPack)
   return()
 endif()
+
+# Linux: the Debian package. It holds whatever the install rules put under the prefix:
+# quolvane, quolvane-resolve, the .desktop file and the icons.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quolvane)
