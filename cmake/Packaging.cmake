@@ -1,9 +1,10 @@
 # The packages: `cmake --build <build dir> --target package`.
 #
 # Windows: Quolvane-<version>-win64.zip, the two programs side by side at its top with
-# the README, stripped. They need nothing but the DLLs that come with Windows.
+# the README and the licence, stripped. They need nothing but the DLLs that come with
+# Windows.
 if(WIN32)
-  install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION .)
+  install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME Quolvane)
   set(CPACK_PACKAGE_VENDOR Quolvane)
@@ -16,7 +17,8 @@ if(WIN32)
 endif()
 
 # Linux: the Debian package. It holds whatever the install rules put under the prefix:
-# quolvane, quolvane-resolve, the .desktop file and the icons.
+# quolvane, quolvane-resolve, the .desktop file, the icons and the licence.
+install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION share/doc/quolvane RENAME copyright)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quolvane)

@@ -75,6 +75,7 @@ run("${validate}" "${desktop}")
 set(icons "${root}/usr/share/icons/hicolor")
 expect_file("${icons}/scalable/apps/quolvane.svg")
 expect_file("${icons}/256x256/apps/quolvane.png")
+expect_file("${root}/usr/share/doc/quolvane/copyright")
 # The PNG signature, then the IHDR chunk's width and height (big-endian, bytes 16 to 23).
 file(READ "${icons}/256x256/apps/quolvane.png" header LIMIT 24 HEX)
 if(NOT header MATCHES "^89504e470d0a1a0a.*0000010000000100$")

@@ -1,5 +1,5 @@
 # Builds the Windows zip of this build tree, unpacks it into a scratch folder and checks
-# what a user gets from it: both programs at the top, stripped, and the README.
+# what a user gets from it: both programs at the top, stripped, the README and the licence.
 # -DBUILD_DIR=<build tree> -DSCRATCH=<dir to use> -DVERSION=<x.y.z> -DOBJDUMP=<objdump>
 # -DCMAKE_CPACK_COMMAND=<cpack>
 cmake_minimum_required(VERSION 3.25)
@@ -28,7 +28,7 @@ endif()
 
 file(GLOB top RELATIVE "${SCRATCH}/root" "${SCRATCH}/root/*")
 list(SORT top)
-if(NOT top STREQUAL "README.md;quolvane-resolve.exe;quolvane.exe")
+if(NOT top STREQUAL "LICENSE;README.md;quolvane-resolve.exe;quolvane.exe")
   message(FATAL_ERROR "unexpected contents of the zip: ${top}")
 endif()
 foreach(program quolvane.exe quolvane-resolve.exe)
