@@ -11,15 +11,15 @@
 
 #include "app/resolve.h"
 #include "automation/apartment.h"
-#include "tests/hostile/bounded_run.h"
 #include "tests/support/loopback.h"
+#include "tests/support/run_program.h"
 #include "web/web_request.h"
 
 namespace quolvane {
 namespace {
 
-using testing_support::BoundedRun;
-using testing_support::RunBounded;
+using testing_support::ProgramRun;
+using testing_support::RunProgram;
 
 const std::string kPrefix = "https://aweme.snssdk.com/aweme/v1/play/?video_id=";
 const std::string kIdentifier = "v0200fg10000hostilecase000000042";
@@ -217,7 +217,7 @@ std::vector<Case> Cases() {
 TEST(HostileInputTest, EveryCaseEndsWithWhatTheUserShouldSee) {
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.what);
-    BoundedRun run = RunBounded(QUOLVANE_RESOLVE_PROGRAM, c.args, c.input, kWatchdogSeconds);
+    ProgramRun run = RunProgram(QUOLVANE_RESOLVE_PROGRAM, c.args, c.input, false, kWatchdogSeconds);
     ASSERT_FALSE(run.killed) << "did not end";
     EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
     EXPECT_EQ(run.out, c.resolves ? kPrefix + kIdentifier + "\n" : "\n") << run.out.substr(0, 200);
@@ -257,8 +257,8 @@ TEST(HostileInputTest, JsonLinesStayValidUtf8) {
   };
   for (const JsonCase& c : cases) {
     SCOPED_TRACE(c.what);
-    BoundedRun run = RunBounded(QUOLVANE_RESOLVE_PROGRAM, {"--json", "--timeout", "5"},
-                                c.input + "\n", kWatchdogSeconds);
+    ProgramRun run = RunProgram(QUOLVANE_RESOLVE_PROGRAM, {"--json", "--timeout", "5"},
+                                c.input + "\n", false, kWatchdogSeconds);
     ASSERT_FALSE(run.killed) << "did not end";
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
@@ -330,8 +330,8 @@ TEST(HostileInputTest, Ipv6Loopback) {
   };
   for (const V6Case& c : cases) {
     SCOPED_TRACE(c.what);
-    BoundedRun run =
-        RunBounded(QUOLVANE_RESOLVE_PROGRAM, {"--timeout", "2", c.address}, "", kWatchdogSeconds);
+    ProgramRun run = RunProgram(QUOLVANE_RESOLVE_PROGRAM, {"--timeout", "2", c.address}, "", false,
+                                kWatchdogSeconds);
     ASSERT_FALSE(run.killed) << "did not end";
     EXPECT_EQ(run.exitStatus, c.exitStatus) << run.err;
     EXPECT_EQ(run.out, c.out);

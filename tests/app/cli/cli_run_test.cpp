@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "tests/app/cli/run_program.h"
+#include "tests/support/run_program.h"
 #include "tests/support/loopback.h"
 
 namespace quolvane {

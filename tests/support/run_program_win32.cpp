@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/app/cli/run_program.h"
 #include "tests/support/host.h"
+#include "tests/support/run_program.h"
 
 namespace quolvane::testing_support {
 namespace {
@@ -82,7 +82,7 @@ void ReadAll(HANDLE from, std::string& into) {
 }  // namespace
 
 ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& args,
-                      const std::string& input, bool closeStdout) {
+                      const std::string& input, bool closeStdout, int watchdogSeconds) {
   ProgramRun run;
   Pipe in, out, err;
   if (!in.Make(true) || !out.Make(false) || !err.Make(false)) return run;
@@ -109,6 +109,16 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
   Handle threadHandle(process.hThread);
   if (closeStdout) out.read.Close();
 
+  std::thread watchdog;
+  if (watchdogSeconds > 0) {
+    watchdog = std::thread([&] {
+      DWORD limit = static_cast<DWORD>(watchdogSeconds) * 1000;
+      if (WaitForSingleObject(processHandle.Get(), limit) == WAIT_TIMEOUT) {
+        run.killed = true;
+        TerminateProcess(processHandle.Get(), 1);
+      }
+    });
+  }
   std::thread outReader;
   if (!closeStdout) outReader = std::thread([&] { ReadAll(out.read.Get(), run.out); });
   std::thread errReader([&] { ReadAll(err.read.Get(), run.err); });
@@ -124,9 +134,10 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
   errReader.join();
 
   WaitForSingleObject(processHandle.Get(), INFINITE);
+  if (watchdog.joinable()) watchdog.join();
   DWORD code = 0;
   // A crash ends the process with an exception code, not an exit status.
-  if (GetExitCodeProcess(processHandle.Get(), &code) && code < 0xC0000000u) {
+  if (!run.killed && GetExitCodeProcess(processHandle.Get(), &code) && code < 0xC0000000u) {
     run.exitStatus = static_cast<int>(code);
   }
   return run;

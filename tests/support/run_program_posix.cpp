@@ -5,9 +5,10 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 
-#include "tests/app/cli/run_program.h"
+#include "tests/support/run_program.h"
 
 extern char** environ;
 
@@ -35,7 +36,7 @@ struct Pipe {
 }  // namespace
 
 ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& args,
-                      const std::string& input, bool closeStdout) {
+                      const std::string& input, bool closeStdout, int watchdogSeconds) {
   std::signal(SIGPIPE, SIG_IGN);
   Pipe in, out, err;
   posix_spawn_file_actions_t actions;
@@ -61,13 +62,26 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
   err.Close(1);
   if (closeStdout) out.Close(0);
 
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(watchdogSeconds);
   size_t written = 0;
   if (input.empty()) in.Close(1);
   for (;;) {
     std::array<pollfd, 3> fds{
         {{in.fds[1], POLLOUT, 0}, {out.fds[0], POLLIN, 0}, {err.fds[0], POLLIN, 0}}};
     if (fds[0].fd < 0 && fds[1].fd < 0 && fds[2].fd < 0) break;
-    if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) break;
+    int waitMs = -1;
+    if (watchdogSeconds > 0) {
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      deadline - std::chrono::steady_clock::now())
+                      .count();
+      if (left <= 0) {
+        kill(pid, SIGKILL);
+        run.killed = true;
+        break;
+      }
+      waitMs = static_cast<int>(left);
+    }
+    if (poll(fds.data(), fds.size(), waitMs) < 0 && errno != EINTR) break;
     if (fds[0].revents != 0) {
       ssize_t n = write(in.fds[1], input.data() + written, input.size() - written);
       if (n > 0) written += static_cast<size_t>(n);
