@@ -1,177 +1,40 @@
-// Code page 936 on glibc's iconv ("CP936"). glibc's table is Windows' table less the
-// private-use cells, which Windows maps and glibc rejects; those are filled in here.
-#include <iconv.h>
-
-#include <bit>
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
+// Code page 936 on glibc: decoding by the table made at build time, encoding through
+// iconv (a character at a time is rare: only non-ASCII text goes back to the code page).
+#include <iterator>
 
 #include "common/codepage_platform.h"
+#include "common/cp936_iconv.h"
 
 namespace quolvane::cp936 {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-constexpr const char* kWide = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-
-class Iconv {
- public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (Valid()) iconv_close(cd_);
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-
-  // Converts until the input ends (true) or the first sequence iconv rejects (false); the
-  // pointers are left just after what was converted.
-  bool Convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
-    if (!Valid()) return false;
-    char* source = const_cast<char*>(in);  // iconv's signature; it never writes the input
-    size_t result = iconv(cd_, &source, &inLeft, &out, &outLeft);
-    in = source;
-    if (result != static_cast<size_t>(-1)) return true;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
-    return false;
-  }
-
- private:
-  [[nodiscard]] bool Valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t cd_;
-};
-
 // A descriptor has state, so threads cannot share one, and opening one costs more than
-// most conversions: each thread opens its pair once and closes it when it ends.
-struct Converters {
-  Iconv decoder{kWide, "CP936"};
-  Iconv encoder{"CP936", kWide};
+// most conversions: each thread opens its encoder once, on first use, and closes it when
+// it ends.
+Iconv& ThreadEncoder() {
+  thread_local Iconv encoder{"CP936", kWide};
+  return encoder;
+}
+
+// The decoding table, written at build time from iconv by cp936_table_generator: a
+// page goes through the decoder whole, so it is a lookup per pair, with no converter to
+// open and no table to read at run time.
+constexpr char16_t kDecodeTable[] = {
+#include "cp936_decode_table.inc"
 };
-
-Converters& ThreadConverters() {
-  thread_local Converters converters;
-  return converters;
-}
-
-// The cells Windows maps to U+E000 onward, in this order, one character each: the three
-// user-defined areas, then the cells GBK leaves empty.
-struct Cells {
-  uint8_t lead, firstTrail, lastTrail;
-};
-constexpr Cells kPrivateUseCells[] = {
-    {0xAA, 0xA1, 0xFE}, {0xAB, 0xA1, 0xFE}, {0xAC, 0xA1, 0xFE}, {0xAD, 0xA1, 0xFE},
-    {0xAE, 0xA1, 0xFE}, {0xAF, 0xA1, 0xFE},  // U+E000
-    {0xF8, 0xA1, 0xFE}, {0xF9, 0xA1, 0xFE}, {0xFA, 0xA1, 0xFE}, {0xFB, 0xA1, 0xFE},
-    {0xFC, 0xA1, 0xFE}, {0xFD, 0xA1, 0xFE}, {0xFE, 0xA1, 0xFE},  // U+E234
-    {0xA1, 0x40, 0xA0}, {0xA2, 0x40, 0xA0}, {0xA3, 0x40, 0xA0}, {0xA4, 0x40, 0xA0},
-    {0xA5, 0x40, 0xA0}, {0xA6, 0x40, 0xA0}, {0xA7, 0x40, 0xA0},                      // U+E4C6
-    {0xA2, 0xAB, 0xB0}, {0xA2, 0xE3, 0xE4}, {0xA2, 0xEF, 0xF0}, {0xA2, 0xFD, 0xFE},  // U+E766
-    {0xA4, 0xF4, 0xFE}, {0xA5, 0xF7, 0xFE}, {0xA6, 0xB9, 0xC0}, {0xA6, 0xD9, 0xDF},
-    {0xA6, 0xEC, 0xED}, {0xA6, 0xF3, 0xF3}, {0xA6, 0xF6, 0xFE}, {0xA7, 0xC2, 0xD0},
-    {0xA7, 0xF2, 0xFE}, {0xA8, 0x96, 0xA0}, {0xA8, 0xBC, 0xBC}, {0xA8, 0xBF, 0xBF},
-    {0xA8, 0xC1, 0xC4}, {0xA8, 0xEA, 0xFE}, {0xA9, 0x58, 0x58}, {0xA9, 0x5B, 0x5B},
-    {0xA9, 0x5D, 0x5F}, {0xA9, 0x89, 0x95}, {0xA9, 0x97, 0xA3}, {0xA9, 0xF0, 0xFE},
-    {0xD7, 0xFA, 0xFE}, {0xFE, 0x50, 0x7E}, {0xFE, 0x80, 0xA0},  // ... U+E864
-};
-constexpr char16_t kFirstPrivateUse = 0xE000;
-
-// The trail byte's number among the valid trails 0x40-0x7E, 0x80-0xFE.
-int TrailIndex(uint8_t trail) {
-  return trail < 0x7F ? trail - 0x40 : trail - 0x41;
-}
-int CellCount(const Cells& cells) {
-  return TrailIndex(cells.lastTrail) - TrailIndex(cells.firstTrail) + 1;
-}
-
-char16_t PrivateUseOf(uint8_t lead, uint8_t trail) {
-  int code = kFirstPrivateUse;
-  for (const Cells& cells : kPrivateUseCells) {
-    if (cells.lead == lead && trail >= cells.firstTrail && trail <= cells.lastTrail) {
-      return static_cast<char16_t>(code + TrailIndex(trail) - TrailIndex(cells.firstTrail));
-    }
-    code += CellCount(cells);
-  }
-  return kReplacement;
-}
-
-// Writes the pair for a private-use character, or "?" when it has none.
-size_t EncodePrivateUse(char16_t c, char* out) {
-  int offset = c - kFirstPrivateUse;
-  if (offset >= 0) {
-    for (const Cells& cells : kPrivateUseCells) {
-      int count = CellCount(cells);
-      if (offset < count) {
-        int index = TrailIndex(cells.firstTrail) + offset;
-        out[0] = static_cast<char>(cells.lead);
-        out[1] = static_cast<char>(index < 0x3F ? index + 0x40 : index + 0x41);
-        return 2;
-      }
-      offset -= count;
-    }
-  }
-  out[0] = '?';
-  return 1;
-}
-
-}  // namespace
-
-namespace {
-
-// Decodes a run of pairs through iconv, filling in the cells it rejects.
-void DecodeThroughIconv(std::string_view pairs, char16_t* out) {
-  Iconv& decoder = ThreadConverters().decoder;
-  const char* in = pairs.data();
-  size_t inLeft = pairs.size();
-  char* to = reinterpret_cast<char*>(out);
-  size_t outLeft = pairs.size();  // one unit, two bytes, per pair
-  while (inLeft >= 2 && outLeft >= sizeof(char16_t)) {
-    if (decoder.Convert(in, inLeft, to, outLeft)) break;
-    // iconv stopped at a pair it does not know: one character for the pair, then on.
-    char16_t c = PrivateUseOf(static_cast<uint8_t>(in[0]), static_cast<uint8_t>(in[1]));
-    std::memcpy(to, &c, sizeof c);
-    to += sizeof c, outLeft -= sizeof c;
-    in += 2, inLeft -= 2;
-  }
-}
-
-constexpr int kLeadCount = 0xFE - 0x81 + 1;
-constexpr int kTrailCount = 0xFE - 0x40;  // 0x40-0x7E and 0x80-0xFE
-
-size_t PairIndex(uint8_t lead, uint8_t trail) {
-  return static_cast<size_t>((lead - 0x81) * kTrailCount + TrailIndex(trail));
-}
-
-// A page goes through the decoder whole, and each pair decodes on its own, so the table
-// is read from iconv once per process (24,000 cells) and looked up from then on.
-const std::vector<char16_t>& DecodeTable() {
-  static const std::vector<char16_t> table = [] {
-    std::string pairs;
-    pairs.reserve(size_t{kLeadCount} * kTrailCount * 2);
-    for (int lead = 0x81; lead <= 0xFE; ++lead) {
-      for (int trail = 0x40; trail <= 0xFE; ++trail) {
-        if (trail == 0x7F) continue;
-        pairs.push_back(static_cast<char>(lead));
-        pairs.push_back(static_cast<char>(trail));
-      }
-    }
-    std::vector<char16_t> cells(pairs.size() / 2, kReplacement);
-    DecodeThroughIconv(pairs, cells.data());
-    return cells;
-  }();
-  return table;
-}
+static_assert(std::size(kDecodeTable) == size_t{kLeadCount} * kTrailCount);
 
 }  // namespace
 
 void DecodePairs(std::string_view pairs, char16_t* out) {
-  const std::vector<char16_t>& table = DecodeTable();
   const auto* in = reinterpret_cast<const uint8_t*>(pairs.data());
-  for (size_t i = 0; i + 1 < pairs.size(); i += 2) *out++ = table[PairIndex(in[i], in[i + 1])];
+  for (size_t i = 0; i + 1 < pairs.size(); i += 2) {
+    *out++ = kDecodeTable[PairIndex(in[i], in[i + 1])];
+  }
 }
 
 size_t EncodeChars(std::u16string_view chars, char* out) {
-  Iconv& encoder = ThreadConverters().encoder;
+  Iconv& encoder = ThreadEncoder();
   const char* in = reinterpret_cast<const char*>(chars.data());
   size_t inLeft = chars.size() * sizeof(char16_t);
   char* to = out;
