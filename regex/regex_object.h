@@ -33,7 +33,8 @@ class RegexObject {
   [[nodiscard]] virtual Text ReplaceMatches(const Text& replacement = Text()) const;
   [[nodiscard]] virtual int32_t MatchCount() const;
   virtual Text MatchText(int32_t index, int32_t* position = nullptr) const;
-  virtual Text SubMatchText(int32_t matchIndex, int32_t subIndex, int32_t* position = nullptr) const;
+  virtual Text SubMatchText(int32_t matchIndex, int32_t subIndex,
+                            int32_t* position = nullptr) const;
   [[nodiscard]] virtual int32_t SubMatchCount() const;
 
  private:

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "tests/support/run_program.h"
 #include "tests/support/loopback.h"
+#include "tests/support/run_program.h"
 
 namespace quolvane {
 namespace {
