@@ -23,4 +23,14 @@ class ApartmentScope {
   ApartmentScope& operator=(const ApartmentScope&) = delete;
 };
 
+// OLE for the life of a program's main: OleStartup on construction, OleShutdown on
+// destruction.
+class OleSession {
+ public:
+  OleSession() { OleStartup(); }
+  ~OleSession() { OleShutdown(); }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+};
+
 }  // namespace quolvane

@@ -6,20 +6,8 @@
 #include "automation/apartment.h"
 #include "components/register.h"
 
-namespace {
-
-class OleSession {
- public:
-  OleSession() { quolvane::OleStartup(); }
-  ~OleSession() { quolvane::OleShutdown(); }
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  const OleSession ole;
+  const quolvane::OleSession ole;
   quolvane::RegisterBuiltinComponents();
 
   QApplication application(argc, argv);

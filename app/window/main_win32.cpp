@@ -8,20 +8,8 @@
 #include "automation/apartment.h"
 #include "components/register.h"
 
-namespace {
-
-class OleSession {
- public:
-  OleSession() { quolvane::OleStartup(); }
-  ~OleSession() { quolvane::OleShutdown(); }
-  OleSession(const OleSession&) = delete;
-  OleSession& operator=(const OleSession&) = delete;
-};
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  const OleSession ole;
+  const quolvane::OleSession ole;
   quolvane::RegisterBuiltinComponents();
   // The manifest asks for version 6 of the common controls; this loads them, so the
   // standard controls below are created from that version's classes.
