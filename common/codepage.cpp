@@ -63,15 +63,22 @@ bool NeedsTable(char16_t c) {
   return c >= 0x80 && !IsSurrogate(c) && c != kEuro && c != kPrivateFF;
 }
 
+// A string of n units to be overwritten, mapped in before it is filled.
+std::u16string WideBuffer(size_t n) {
+  std::u16string wide;
+  wide.reserve(n);
+  AdviseLargeBuffer(wide.data(), n * sizeof(char16_t));
+  PrepareForWriting(wide.data(), n * sizeof(char16_t));
+  wide.resize(n);
+  return wide;
+}
+
 }  // namespace
 
 std::u16string AnsiToWide(std::string_view ansi) {
   const auto* in = reinterpret_cast<const uint8_t*>(ansi.data());
   const size_t n = ansi.size();
-  std::u16string wide;
-  wide.reserve(n);  // never more units than bytes
-  AdviseLargeBuffer(wide.data(), n * sizeof(char16_t));
-  wide.resize(n);
+  std::u16string wide = WideBuffer(n);  // never more units than bytes
   size_t o = 0;
   for (size_t i = 0; i < n;) {
     i = WidenAscii(in, i, n, wide.data(), o);
@@ -128,10 +135,7 @@ Text WideToAnsi(std::u16string_view wide) {
 std::u16string Utf8ToWide(std::string_view utf8) {
   const auto* in = reinterpret_cast<const uint8_t*>(utf8.data());
   const size_t n = utf8.size();
-  std::u16string wide;
-  wide.reserve(n);  // never more units than bytes
-  AdviseLargeBuffer(wide.data(), n * sizeof(char16_t));
-  wide.resize(n);
+  std::u16string wide = WideBuffer(n);  // never more units than bytes
   size_t o = 0;
   for (size_t i = 0; i < n;) {
     i = WidenAscii(in, i, n, wide.data(), o);

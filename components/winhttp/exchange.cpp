@@ -40,6 +40,8 @@ constexpr const char* kBodyTooLarge = "the response body is larger than 64 MiB";
 struct Transfer {
   CURL* handle = nullptr;
   ExchangeResponse response;
+  const char* preparedBuffer = nullptr;  // the body's buffer, as far as it is mapped in
+  size_t preparedBytes = 0;
   size_t headerBytes = 0;
   const std::string* body = nullptr;
   size_t bodyOffset = 0;
@@ -107,6 +109,19 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   size_t needed = body.size() + length;
   if (needed > body.capacity()) {
     body.reserve(std::min(kMaxBodyBytes, std::max(needed, body.capacity() * 2)));
+  }
+  // What is about to be written is mapped in a mebibyte at a time: all at once would
+  // commit the whole of an announced length that a server may never send.
+  constexpr size_t kPrepareStep = size_t{1} << 20;
+  if (body.data() != transfer->preparedBuffer) {
+    transfer->preparedBuffer = body.data();
+    transfer->preparedBytes = body.size();
+  }
+  if (needed > transfer->preparedBytes) {
+    size_t upTo =
+        std::min(body.capacity(), std::max(needed, transfer->preparedBytes + kPrepareStep));
+    PrepareForWriting(body.data() + transfer->preparedBytes, upTo - transfer->preparedBytes);
+    transfer->preparedBytes = upTo;
   }
   body.append(data, length);
   return length;
