@@ -9,6 +9,7 @@
 
 #include "app/resolve.h"
 #include "common/codepage.h"
+#include "tests/app/window/parse_cases.h"
 #include "tests/app/window/shown_window.h"
 #include "tests/support/loopback.h"
 #include "web/web_request.h"
@@ -16,41 +17,15 @@
 namespace quolvane::testing {
 namespace {
 
-constexpr char kIdentifier[] = "v0d00fg10000cq5b3ljc77u2a0test1x";  // 32 word characters
-
-std::string PageUrl(const std::string& token, const std::string& body) {
-  return LoopbackUrl("/text?t=" + token + "&body=" + LoopbackQueryEncode(body));
-}
-
-size_t RequestsSeen(const std::string& token) {
-  const Bytes log = WebRequest(Text(LoopbackUrl("/_log/" + token)));
-  return ParseLog(log.AsChars()).size();
-}
-
 using ParseTest = ShownWindow;
 
 TEST_F(ParseTest, WritesThePlayAddressOfThePageBehindTheShareText) {
-  struct Case {
-    const char* what;
-    std::string page;  // empty: the share text has no link
-    std::string playAddress;
-  };
-  const std::string prefix = kPlayAddressPrefix;
-  const Case cases[] = {
-      {"identifier in the page",
-       std::string(R"({"play_addr":{"uri":")") + kIdentifier + R"(","url_list":[]}})",
-       prefix + kIdentifier},
-      {"no uri key in the page", R"({"play_addr":{"url":"nothing here"}})", prefix},
-      {"no link in the share text", "", prefix},
-  };
   QLineEdit& shareBox = Control<QLineEdit>("编辑框1");
   QLineEdit& playBox = Control<QLineEdit>("编辑框2");
-  for (const Case& c : cases) {
+  for (const ParseCase& c : ParseCases()) {
     SCOPED_TRACE(c.what);
     const std::string token = LoopbackToken();
-    // As the app shares it: Chinese around the link, which ends at the first space.
-    std::string share = "7.43 复制打开抖音，看看【测试视频】 ";
-    if (!c.page.empty()) share += PageUrl(token, c.page) + " 复制此链接";
+    const std::string share = ShareTextFor(token, c);
     shareBox.setText(QString::fromStdString(share));
     playBox.setText(QStringLiteral("left over from before"));
 
