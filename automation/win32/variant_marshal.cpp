@@ -43,14 +43,15 @@ bool SafeArrayToBytes(SAFEARRAY* array, Variant& out) {
     count *= upper < lower ? 0 : static_cast<size_t>(upper) - static_cast<size_t>(lower) + 1;
   }
   if (count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return false;
-  std::vector<uint8_t> bytes(count);
+  // Straight into the buffer the Bytes value keeps: a page arrives this way.
+  std::string bytes(count, '\0');
   if (count > 0) {
     void* data = nullptr;
     if (FAILED(SafeArrayAccessData(array, &data))) return false;
     UniqueSafeArrayAccess access(array);
     std::memcpy(bytes.data(), data, count);
   }
-  out = Variant::FromBytes(Bytes(std::move(bytes)));
+  out = Variant::FromBytes(Bytes::Adopt(std::move(bytes)));
   return true;
 }
 
